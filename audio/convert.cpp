@@ -1,14 +1,13 @@
 #include "audio/convert.h"
 
 #include <cstdint>
-#include <memory>
-#include <new>
 
 #include "audio/little_endian.h"
 #include "audio/wav_layout.h"
 #include "audio/xa_decoder.h"
 #include "audio/xa_layout.h"
 #include "platform/file.h"
+#include "platform/image_buffer.h"
 
 namespace {
 
@@ -59,7 +58,7 @@ bool ConvertXaToWav(const std::string& inputPath, const std::string& outputPath,
     if (length < xa::kHeaderSize) return failReading();
     // Refuse what no WAV header could describe before reading it all.
     if (xa::AnnouncedDataSize(length - xa::kHeaderSize) > wav::kMaxDataSize) return failReading();
-    std::unique_ptr<std::uint8_t[]> image(new (std::nothrow) std::uint8_t[length]);
+    const ImageBuffer image = AllocateImage(length);
     if (!image) return failReading();
     // A file that shrank since it was measured yields what it still holds.
     const std::uint32_t imageLength = input.Read(image.get(), length);
