@@ -7,8 +7,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-#include <commdlg.h>
 #include <windows.h>
+// commdlg.h needs windows.h first.
+#include <commdlg.h>
 #else
 #include <cstdint>
 
