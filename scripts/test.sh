@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install-deps.sh
+scripts/install-deps.sh qt
 
 step() { printf '\n==> %s\n' "$*" >&2; }
 
