@@ -16,21 +16,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-Bytes Repeat(std::uint8_t byte, std::size_t count) {
-    return Bytes(count, byte);
-}
-
 // `count` samples of the value 1, as filter 0 with shift 12 decodes code 1.
 Bytes Ones(std::size_t count) {
     Bytes samples;
     for (std::size_t i = 0; i < count; ++i) samples.insert(samples.end(), {0x01, 0x00});
     return samples;
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
 }
 
 class ConvertTest : public testing::Test {
@@ -141,10 +131,14 @@ TEST_F(ConvertTest, FilesThatCannotBeOpened) {
 TEST_F(ConvertTest, SameFileAsInputAndOutputIsRefusedUntouched) {
     const Bytes xa = XaFile(WaveFormat(1), {0x0C, 0x1F});
     WriteFileBytes(input, xa);
-    fs::create_symlink(input, dir / "symlink.xa");
     fs::create_hard_link(input, dir / "hardlink.xa");
-    for (const std::string& alias :
-         {input, dir / "symlink.xa", dir / "hardlink.xa", dir / "./in.xa"}) {
+    std::vector<std::string> aliases = {input, dir / "hardlink.xa", dir / "./in.xa"};
+#ifndef _WIN32
+    // The C++ library makes no symbolic links on Windows.
+    fs::create_symlink(input, dir / "symlink.xa");
+    aliases.push_back(dir / "symlink.xa");
+#endif
+    for (const std::string& alias : aliases) {
         SCOPED_TRACE(alias);
         reports.clear();
         EXPECT_FALSE(Convert(input, alias));

@@ -7,21 +7,10 @@
 
 #include "audio/xa_decoder.h"
 #include "memory_file.h"
+#include "xa_files.h"
 #include "xa_model.h"
 
 namespace {
-
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes Repeat(std::uint8_t byte, std::size_t count) {
-    return Bytes(count, byte);
-}
-
-Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
 
 struct Decoded {
     bool ok;

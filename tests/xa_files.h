@@ -1,11 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 // Builders for the XA and WAV files the tests feed in and expect out.
 using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes Repeat(std::uint8_t byte, std::size_t count) {
+    return Bytes(count, byte);
+}
+
+inline Bytes Join(std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
 
 inline void AppendLE(Bytes& bytes, std::uint32_t value, int size) {
     for (int i = 0; i < size; ++i) bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
