@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the native build, the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the scripts' own tests.
+# Builds and runs every test: the native build with the Linux front end, the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the 32-bit
+# Windows build with its tests under Wine, and the scripts' own tests.
 # Installs whatever is missing first (Debian packages; run as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
-scripts/install-deps.sh qt
+scripts/install-deps.sh windows qt
 
 step() { printf '\n==> %s\n' "$*" >&2; }
 
@@ -21,6 +22,12 @@ cmake -S . -B build/sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANE_SANITIZ
 cmake --build build/sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs"
+
+step "32-bit Windows build, and its tests under Wine"
+cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake \
+    -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/windows -j "$jobs"
+ctest --test-dir build/windows --output-on-failure -j "$jobs"
 
 step "script tests"
 python3 -m unittest discover -s tests -p '*_test.py'

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <filesystem>
 #include <random>
@@ -154,6 +156,8 @@ TEST_F(ConvertTest, ExistingOutputIsReplaced) {
     EXPECT_EQ(ReadFileBytes(output).size(), 48u);
 }
 
+// POSIX's /dev/full. On Windows the end-to-end test fills a disk the same way, through Wine.
+#ifndef _WIN32
 TEST_F(ConvertTest, DiskFullIsAFileErrorNamingTheOutput) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no writable /dev/full";
     WriteFileBytes(input, XaFile(WaveFormat(1), {0x0C, 0x1F}));
@@ -175,6 +179,7 @@ TEST_F(ConvertTest, DiskFullIsAFileErrorNamingTheOutput) {
     // A second run does the whole job anew.
     EXPECT_TRUE(Convert(input, output));
 }
+#endif
 
 TEST_F(ConvertTest, OutputsTooLargeForAWavFileAreRefusedBeforeOpeningTheOutput) {
     // 1150437684 bytes would announce more than 4 GiB - 37 bytes of samples.

@@ -8,8 +8,8 @@
 // Builders for the XA and WAV files the tests feed in and expect out.
 using Bytes = std::vector<std::uint8_t>;
 
-inline Bytes Repeat(std::uint8_t byte, std::size_t count) {
-    return Bytes(count, byte);
+inline Bytes Repeat(std::uint8_t value, std::size_t count) {
+    return Bytes(count, value);
 }
 
 inline Bytes Join(std::initializer_list<Bytes> parts) {
