@@ -136,7 +136,9 @@ inline User::Find Dialog(UINT id) {
         const auto& dialogs = AfxModalDialogs();
         if (dialogs.empty() || dialogs.back()->GetTemplateId() != id) return nullptr;
         QWidget* widget = qtbackend::DialogWidget(*dialogs.back());
-        return widget && widget->isVisible() && QApplication::activeModalWidget() == widget
+        // Keys reach only the active window: wait until the dialog has it back.
+        return widget && widget->isVisible() && QApplication::activeModalWidget() == widget &&
+                       widget->isActiveWindow()
                    ? widget
                    : nullptr;
     };
