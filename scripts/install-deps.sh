@@ -97,12 +97,12 @@ if [ $want_windows = 1 ] && [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] &&
     binfmt=/proc/sys/fs/binfmt_misc
     if [ ! -e "$binfmt/register" ]; then
         log "mount binfmt_misc"
-        mount -t binfmt_misc binfmt_misc "$binfmt"
+        mount -t binfmt_misc binfmt_misc "$binfmt" || log "warning: cannot mount $binfmt"
     fi
     if [ ! -e "$binfmt/qemu-i386" ]; then
         log "register qemu-i386-static for i386 ELF files (lasts until reboot)"
         printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-            >"$binfmt/register"
+            >"$binfmt/register" || log "warning: cannot register qemu-i386-static"
     fi
     if /usr/lib/wine/wineserver32 --version >/dev/null 2>&1; then
         log "32-bit programs now run under qemu-i386 (about 1 minute per Wine start)"

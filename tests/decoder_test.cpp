@@ -141,7 +141,7 @@ TEST(XaDecoder, InitStartsAfresh) {
 // every filter and shift, now and then an invalid header.
 TEST(XaDecoder, MatchesTheModelOnRandomStreams) {
     std::mt19937 random(1211);
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < RandomCases(3000); ++round) {
         const auto channels =
             static_cast<std::uint32_t>(round % 10 == 0 ? 1 + random() % 255 : 1 + random() % 8);
         const std::size_t groups = random() % (round % 7 == 0 ? 2000 : 80);

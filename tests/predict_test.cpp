@@ -7,6 +7,7 @@
 #include <random>
 
 #include "audio/xa_predict.h"
+#include "xa_files.h"
 #include "xa_model.h"
 
 namespace {
@@ -82,7 +83,7 @@ TEST(Predict, AgreesWithDoubleRoundingOnRandomInputs) {
     std::uniform_int_distribution<std::int32_t> wide(-150'000'000, 150'000'000);
     std::uniform_int_distribution<std::int32_t> narrow(-70'000, 70'000);
     std::uniform_int_distribution<int> filter(0, 3), shift(0, 15), code(0, 15);
-    for (int i = 0; i < 2'000'000; ++i) {
+    for (int i = 0; i < RandomCases(2'000'000); ++i) {
         auto& histories = (i & 1) ? wide : narrow;
         const std::int32_t newer = histories(random), older = histories(random);
         const int f = filter(random), s = shift(random), n = code(random);
