@@ -185,7 +185,7 @@ TEST_F(ConvertTest, OutputsTooLargeForAWavFileAreRefusedBeforeOpeningTheOutput) 
     // 1150437684 bytes would announce more than 4 GiB - 37 bytes of samples.
     const std::uintmax_t tooLong = 24 + 76695844ull * 15;
     WriteFileBytes(input, XaFile(WaveFormat(1), {}));
-    fs::resize_file(input, tooLong);
+    GrowFile(input, tooLong);
     EXPECT_FALSE(Convert(input, output));
     EXPECT_EQ(reports, Reports{kErrorMessage});
     EXPECT_FALSE(fs::exists(output));
@@ -193,7 +193,7 @@ TEST_F(ConvertTest, OutputsTooLargeForAWavFileAreRefusedBeforeOpeningTheOutput) 
 
 TEST_F(ConvertTest, InputOf4GiBOrMoreCannotBeMeasured) {
     WriteFileBytes(input, XaFile(WaveFormat(1), {}));
-    fs::resize_file(input, 1ull << 32);
+    GrowFile(input, 1ull << 32);
     try {
         Convert(input, output);
         ADD_FAILURE() << "no file error";

@@ -37,6 +37,19 @@ inline void WriteFileBytes(const std::string& path, const std::vector<std::uint8
               static_cast<std::streamsize>(bytes.size()));
 }
 
+// Makes the file `size` bytes long, the new bytes zero and, where the file system
+// allows, not stored. On Windows not with std::filesystem::resize_file, whose C
+// runtime truncate now and then never returns under Wine on qemu-i386.
+inline void GrowFile(const std::string& path, std::uintmax_t size) {
+#ifdef _WIN32
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(size - 1));
+    file.put('\0');
+#else
+    std::filesystem::resize_file(path, size);
+#endif
+}
+
 inline std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -71,6 +71,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT  # a timeout too leaves nothing behind
 end_session  # a session left by an earlier run may hold a display that is gone
 
 if [[ -z "${DISPLAY:-}" ]]; then

@@ -10,8 +10,8 @@
 
 namespace korvane {
 
-// Generous: under emulation a picker takes one to three minutes to come up the first time.
-inline constexpr automation::Seconds kPickerTimeout{300};
+// Under emulation a picker takes one to two and a half minutes to come up the first time.
+inline constexpr automation::Seconds kPickerTimeout{210};
 inline constexpr automation::Seconds kTimeout{180};
 
 // The program runs but its picker never came up. Wine under qemu-i386 now and

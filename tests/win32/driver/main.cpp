@@ -70,7 +70,7 @@ korvane::Screenshot Context::Shooter() const {
             Pause(std::chrono::milliseconds(100));
         Check(::GetFileAttributesW(request.c_str()) == INVALID_FILE_ATTRIBUTES,
               "no screenshot " + name + " was taken");
-        std::printf("screenshot %s.png\n", name.c_str());
+        Note("screenshot " + name + ".png");
     };
 }
 
@@ -121,7 +121,7 @@ void DiskFullKeepsTheDialogThenAboutTwice(const Context& context) {
     CheckText(box.caption, L"Korvane", "the error's caption");
     Check(box.icon != nullptr, "the error shows no icon");
     const int red = RedPixels(box.icon);
-    std::printf("the error's icon has %d red pixels\n", red);
+    Note("the error's icon has " + std::to_string(red) + " red pixels");
     Check(red >= 50, "the error's icon is not the red stop sign");
     user.Shoot("disk-full");
     user.Dismiss(box);
