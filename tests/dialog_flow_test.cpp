@@ -117,7 +117,7 @@ TEST_F(DialogFlow, FailedConversionReportsTheErrorAndEnds) {
 TEST_F(DialogFlow, FileErrorLeavesTheDialogOpenAndDecodeRunsAnew) {
     // 4 GiB cannot be measured: the length query fails with a file error.
     WriteFileBytes(input, XaFile(WaveFormat(1), {}));
-    std::filesystem::resize_file(input, 1ull << 32);
+    GrowFile(input, 1ull << 32);
     Current().pickers = {{true, input}, {true, output}};
     Current().actions = {scripted::Press(IDOK),
                          [&](CDialog&) {

@@ -1,7 +1,7 @@
 // The Win32 backend's dialog procedure and window members, on a dialog of the
 // test's own resources. Each test plays its user from inside: messages posted
-// while the dialog initialises arrive once it runs, and a timer that fires
-// only when they are all handled ends a dialog that is still open.
+// while the dialog initialises arrive once it runs, and a timer, whose messages
+// come only when no other is waiting, ends a dialog that is still open.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -127,8 +127,12 @@ protected:
     HCURSOR OnQueryDragIcon() override { return dragIcon ? dragIcon : CDialog::OnQueryDragIcon(); }
 };
 
+// Ends the dialog in front once it is shown: a modal dialog shows itself when its
+// queue first runs empty, and a timer message already due would come first.
 void CALLBACK EndIfStillOpen(HWND, UINT, UINT_PTR, DWORD) {
-    if (!AfxModalDialogs().empty()) AfxModalDialogs().back()->EndDialog(kStillOpen);
+    if (AfxModalDialogs().empty()) return;
+    CDialog* front = AfxModalDialogs().back();
+    if (::IsWindowVisible(HwndOf(front))) front->EndDialog(kStillOpen);
 }
 
 class Win32Backend : public testing::Test {
