@@ -31,11 +31,16 @@ namespace {
 struct Context {
     std::wstring program, work, artifacts;
     std::string scenario;  // the one running
+    int attempt = 1;       // and which time
     std::wstring input;    // an XA file in the work folder
     Bytes expectedWav;     // what converting it must give
 
     std::wstring InWork(const std::wstring& name) const { return work + L"\\" + name; }
     korvane::Screenshot Shooter() const;
+    // Each attempt's failure keeps its own screenshot.
+    std::string FailureShot() const {
+        return "failure-" + scenario + "-" + std::to_string(attempt);
+    }
 };
 
 void Check(bool condition, const std::string& what) {
@@ -90,7 +95,7 @@ void ConvertAndFinish(User& user, HWND main, const std::wstring& caption,
 // Scenarios -----------------------------------------------------------------------
 
 void PickDecodeAndEnd(const Context& context) {
-    User user(context.program, context.work, context.Shooter(), "failure-" + context.scenario);
+    User user(context.program, context.work, context.Shooter(), context.FailureShot());
     const std::wstring output = context.InWork(L"out.wav");
     user.Pick(L"Open", context.input);
     user.Pick(L"Save As", output);
@@ -102,7 +107,7 @@ void PickDecodeAndEnd(const Context& context) {
 }
 
 void CancelledOpenPickerEnds(const Context& context) {
-    User user(context.program, context.work, context.Shooter(), "failure-" + context.scenario);
+    User user(context.program, context.work, context.Shooter(), context.FailureShot());
     user.CancelPicker(L"Open");
     Check(user.Program().WaitForExit(kTimeout) == 0, "the program's exit code is not 0");
 }
@@ -111,7 +116,7 @@ void CancelledOpenPickerEnds(const Context& context) {
 // Then the About box, twice, from the system menu.
 void DiskFullKeepsTheDialogThenAboutTwice(const Context& context) {
     const std::wstring full = context.InWork(L"disk\\full.wav");
-    User user(context.program, context.work, context.Shooter(), "failure-" + context.scenario);
+    User user(context.program, context.work, context.Shooter(), context.FailureShot());
     user.Pick(L"Open", context.input);
     user.Pick(L"Save As", full);
     const HWND main = user.MainDialog();
@@ -239,7 +244,7 @@ void RenamedCopyAndHelp(const Context& context) {
     const std::wstring copy = context.InWork(L"Conv.exe");
     Check(::CopyFileW(context.program.c_str(), copy.c_str(), FALSE), "cannot copy the program");
     const std::wstring output = context.InWork(L"conv.wav");
-    User user(copy, context.work, context.Shooter(), "failure-" + context.scenario);
+    User user(copy, context.work, context.Shooter(), context.FailureShot());
     user.Pick(L"Open", context.input);
     user.Pick(L"Save As", output);
     const HWND main = user.MainDialog();
@@ -316,6 +321,7 @@ int wmain(int argc, wchar_t** argv) {
         std::string failure;
         context.scenario = scenario.name;
         for (int attempt = 1;; ++attempt) {
+            context.attempt = attempt;
             try {
                 scenario.run(context);
             } catch (const korvane::PickerNeverShown& error) {
