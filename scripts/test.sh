@@ -35,11 +35,12 @@ cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/i686-w64-mingw32.cmake 
 cmake --build build/windows -j "$jobs"
 # Its tests run under Wine. Where the kernel runs no 32-bit code, Wine's 32-bit
 # side runs under qemu: about a minute per program start, some 15 minutes in
-# all. Emulated Wine now and then loses a program start, so a failed suite gets
-# one more try; the deadline keeps a hang from outlasting the budget.
+# all. Emulated Wine now and then stalls a session (a file picker that never
+# comes up), so a failed suite gets up to two more tries, each in a new session;
+# the deadline keeps a hang from outlasting the budget.
 if [[ "${KORVANE_WINE_TESTS:-1}" != 0 ]]; then
     step "Windows tests under Wine"
-    ctest --test-dir build/windows --output-on-failure -j "$jobs" --repeat until-pass:2 \
+    ctest --test-dir build/windows --output-on-failure -j "$jobs" --repeat until-pass:3 \
         --stop-time "$(date -d "@$deadline" +%H:%M:%S)" | tee build/windows/wine-tests.log
     if grep -q 'Skipped' build/windows/wine-tests.log; then
         echo "warning: Windows tests were skipped: this machine cannot run 32-bit Windows programs" >&2

@@ -60,7 +60,11 @@ ln -s /dev/full "$work/disk/full.wav"
 xvfb_pid=
 watcher_pid=
 end_session() {
-    [[ -n "$wineserver" ]] && WINEPREFIX=$prefix "$wineserver" -k >/dev/null 2>&1
+    [[ -n "$wineserver" ]] || return 0
+    WINEPREFIX=$prefix "$wineserver" -k >/dev/null 2>&1
+    # and wait until it is gone: the next run's programs must not reach a
+    # server, or a desktop, that is still shutting down.
+    WINEPREFIX=$prefix timeout -k 5 60 "$wineserver" -w >/dev/null 2>&1
     return 0
 }
 cleanup() {
