@@ -1,5 +1,5 @@
 // Drives the real Korvane.exe as a user would, one scenario after another, and
-// checks what it shows and writes. Run by e2e_test.sh under Wine in a virtual X
+// checks what it shows and writes. Run by wine_gui.sh under Wine in a virtual X
 // server; the screenshots it asks for are taken by that script.
 //
 //   korvane_driver --program KORVANE.EXE --work FOLDER [--artifacts FOLDER]
